@@ -1,0 +1,7 @@
+#include "command/navigation.h"
+
+namespace tavrel {
+
+void RunNavigation() noexcept {}
+
+}  // namespace tavrel
