@@ -4,12 +4,14 @@
 #   make build  build both artifacts without running anything
 
 PACKAGES := cmake make g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-x86-64-posix \
-            wine wine64 clang-format clang-tidy
+            wine wine64 clang-format clang-tidy xvfb xclip xsel \
+            zsh fish man-db groff-base dpkg-dev file
 
 POSIX_TAVREL := build/posix/tavrel
 WINDOWS_TAVREL := build/windows/tavrel.exe
 
 .PHONY: all run build test lint format deps clean
+.PHONY: install package
 all: build
 
 # Installs what is missing when run as root; otherwise says what to install.
@@ -46,6 +48,19 @@ test: build lint
 lint: deps
 	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 	clang-tidy --quiet -p build/posix $$(git ls-files 'src/*.cpp' | grep -v '/windows/') 2>/dev/null
+
+# The POSIX build under PREFIX, staged under DESTDIR when that is given.
+PREFIX ?= /usr/local
+install: deps
+	cmake --preset posix
+	cmake --build --preset posix --target tavrel
+	DESTDIR='$(DESTDIR)' cmake --install build/posix --prefix '$(PREFIX)'
+
+# The Debian package of the POSIX build and the Windows zip.
+package: build
+	cd build/posix && cpack -G DEB
+	cd build/windows && cpack -G ZIP
+	@ls build/posix/*.deb build/windows/*.zip
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -3,6 +3,7 @@
 #include "command/navigation.h"
 #include "host/command_line.h"
 #include "host/console.h"
+#include "host/directory.h"
 #include "host/platform.h"
 #include "host/text.h"
 
@@ -49,6 +50,7 @@ void RunProcess() noexcept {
   ApplyStartupHandles();
   FixTailStart();
   const std::int32_t exit_code = CommandEntry();
+  CloseOpenListing();
   system.ExitProcess(static_cast<std::uint32_t>(exit_code));
 }
 

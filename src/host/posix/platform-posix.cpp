@@ -3,6 +3,7 @@
 // Each failing operation sets the thread's last-error code to the Windows
 // code that stands for its errno (last_error.cpp).
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,67 +72,92 @@ char* PathBytes(const char16_t* units) noexcept {
   return path;
 }
 
-// An open listing: the directory stream and the folder its names are
-// relative to, for the entries whose type needs a look through a link.
+// An open listing: the directory stream. Entries whose type needs a look
+// through a link are examined relative to its descriptor.
 struct Search {
   DIR* stream;
 };
 
-// Fills the find data for one entry: attributes from the name and type,
-// the long name in UTF-16. Times and sizes stay zero: nothing reads them.
-void Describe(const Search& search, const dirent& entry, DirEntryInfo* data) noexcept {
-  std::memset(data, 0, sizeof *data);
+bool IsDotEntry(const char* name) noexcept {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// The attribute word of one entry. A name beginning with "." is hidden, as
+// shells and file managers hide it; "." and ".." name the folder and its
+// parent, and are plain directories as on Windows. There is no system
+// attribute. A symbolic link is a reparse point, and a directory as well
+// when it resolves to one; an entry of unknown type is looked at first.
+std::uint32_t AttributesOf(int folder, const dirent& entry) noexcept {
   std::uint32_t attributes = 0;
-  if (entry.d_name[0] == '.') {
+  if (entry.d_name[0] == '.' && !IsDotEntry(entry.d_name)) {
     attributes |= FILE_ATTRIBUTE_HIDDEN;
   }
-  const unsigned char type = entry.d_type;
-  if (type == DT_DIR) {
-    attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  } else if (type == DT_LNK || type == DT_UNKNOWN) {
-    struct stat target {};
-    if (fstatat(dirfd(search.stream), entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
-      attributes |= FILE_ATTRIBUTE_DIRECTORY;
-      if (type == DT_LNK) {
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-      }
+  bool directory = entry.d_type == DT_DIR;
+  bool link = entry.d_type == DT_LNK;
+  if (entry.d_type == DT_UNKNOWN) {
+    struct stat own {};
+    if (fstatat(folder, entry.d_name, &own, AT_SYMLINK_NOFOLLOW) == 0) {
+      directory = S_ISDIR(own.st_mode);
+      link = S_ISLNK(own.st_mode);
     }
   }
-  if (attributes == 0) {
-    attributes = 0x80;  // FILE_ATTRIBUTE_NORMAL
+  if (link) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    struct stat target {};
+    directory = fstatat(folder, entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
   }
-  data->dwFileAttributes = attributes;
+  if (directory) {
+    attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  }
+  return attributes != 0 ? attributes : 0x80;  // FILE_ATTRIBUTE_NORMAL
+}
+
+// Fills the find data for one entry: its attributes and its long name in
+// UTF-16. Times, sizes and the short name stay zero: nothing reads them.
+// False when the name does not fit the record's 260 units.
+bool Describe(const Search& search, const dirent& entry, DirEntryInfo* data) noexcept {
   const auto* name = reinterpret_cast<const std::uint8_t*>(entry.d_name);
   const auto length = static_cast<std::uint32_t>(std::strlen(entry.d_name));
   constexpr std::uint32_t kNameUnits = sizeof data->cFileName / sizeof data->cFileName[0];
   const std::uint32_t units = posix::BytesToUtf16(name, length, nullptr, 0);
-  if (units < kNameUnits) {
-    posix::BytesToUtf16(name, length, data->cFileName, units);
-  }
-}
-
-// Fetches the next entry into data; false with ERROR_NO_MORE_FILES at the
-// end, or the errno's code when reading fails.
-bool NextEntry(Search& search, DirEntryInfo* data) noexcept {
-  errno = 0;
-  const dirent* entry = readdir(search.stream);
-  if (entry == nullptr) {
-    if (errno != 0) {
-      FailFromErrno();
-    } else {
-      FailWith(posix::ERROR_NO_MORE_FILES);
-    }
+  if (units >= kNameUnits) {
     return false;
   }
-  DirEntryInfo scratch{};
-  Describe(search, *entry, data != nullptr ? data : &scratch);
+  std::memset(data, 0, sizeof *data);
+  data->dwFileAttributes = AttributesOf(dirfd(search.stream), entry);
+  posix::BytesToUtf16(name, length, data->cFileName, units);
   return true;
 }
 
-// The patterns this layer lists: a final component of "*" or "*.*"
-// (every entry), after an optional folder part that ends in "/". Returns
-// the folder to open, in storage the caller frees, or nullptr with the
-// last-error code set.
+// Fetches the next entry into data, "." and ".." included as on Windows;
+// false with ERROR_NO_MORE_FILES at the end, or the errno's code when
+// reading fails. A name too long for the record is passed over.
+bool NextEntry(Search& search, DirEntryInfo* data) noexcept {
+  DirEntryInfo scratch{};
+  DirEntryInfo* target = data != nullptr ? data : &scratch;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(search.stream);
+    if (entry == nullptr) {
+      if (errno != 0) {
+        FailFromErrno();
+      } else {
+        FailWith(posix::ERROR_NO_MORE_FILES);
+      }
+      return false;
+    }
+    if (Describe(search, *entry, target)) {
+      return true;
+    }
+  }
+}
+
+// The patterns this layer lists, and the only ones: a last component of
+// "*" or "*.*", which both match every entry, after an optional folder
+// part that ends in "/" ("*.*", "sub/*", "/*.*"). Any other pattern (a
+// plain name, other wildcards, "\" as a separator) gives no search and
+// ERROR_INVALID_NAME. Returns the folder to open, in storage the caller
+// frees, or nullptr with the last-error code set.
 char* FolderOfPattern(const char16_t* pattern) noexcept {
   char* path = PathBytes(pattern);
   if (path == nullptr) {
@@ -155,13 +181,30 @@ char* FolderOfPattern(const char16_t* pattern) noexcept {
   return path;
 }
 
-// Movable blocks: a header that records the size, then the bytes.
-struct Block {
+// Movable blocks: a header that records the size and the lock count, then
+// the bytes, aligned as malloc aligns them. A handle is the header's
+// address.
+struct alignas(std::max_align_t) Block {
   std::size_t size;
   unsigned locks;
 };
 
+constexpr std::uint32_t kErrorNotLocked = 158;  // ERROR_NOT_LOCKED
+
 Block* BlockOf(Handle handle) noexcept { return reinterpret_cast<Block*>(handle); }
+char16_t* UnitsOf(Block* block) noexcept { return reinterpret_cast<char16_t*>(block + 1); }
+
+// The text of a CF_UNICODETEXT block: its units up to the first zero unit,
+// or all of them when it has none.
+std::uint32_t TextLength(Block* block) noexcept {
+  const char16_t* units = UnitsOf(block);
+  const std::size_t capacity = block->size / sizeof(char16_t);
+  std::size_t length = 0;
+  while (length < capacity && length < UINT32_MAX && units[length] != 0) {
+    ++length;
+  }
+  return static_cast<std::uint32_t>(length);
+}
 
 bool clipboard_open = false;
 
@@ -356,6 +399,8 @@ public:
     return true;
   }
 
+  // There is no open state shared with other programs: opening always
+  // works, and the text reaches the session's clipboard when it is set.
   bool OpenClipboard() noexcept override {
     clipboard_open = true;
     return true;
@@ -370,8 +415,9 @@ public:
     return true;
   }
 
-  // Hands the block's UTF-16 text to the session's clipboard tool; the
-  // block then belongs to the clipboard, which here means it is freed.
+  // Hands the block's text to the session's clipboard tool, which keeps a
+  // copy of its own: the block the clipboard took is freed here. A block
+  // that was refused stays with the caller.
   Handle SetClipboardData(std::uint32_t format, Handle block) noexcept override {
     if (!clipboard_open) {
       FailWith(posix::ERROR_CLIPBOARD_NOT_OPEN);
@@ -381,21 +427,21 @@ public:
       FailWith(posix::ERROR_INVALID_PARAMETER);
       return 0;
     }
-    const Block* header = BlockOf(block);
-    const auto* units = reinterpret_cast<const char16_t*>(header + 1);
-    std::uint32_t count = 0;
-    while (count < header->size / 2 && units[count] != 0) {
-      ++count;
-    }
-    if (!posix::HandToClipboardTool(units, count)) {
-      FailWith(1);
+    Block* header = BlockOf(block);
+    if (!posix::HandToClipboardTool(UnitsOf(header), TextLength(header))) {
+      FailWith(1);  // ERROR_INVALID_FUNCTION: no tool took the text
       return 0;
     }
-    std::free(BlockOf(block));
+    std::free(header);
     return block;
   }
 
+  // Every block is movable; its bytes are not zeroed.
   Handle GlobalAlloc(std::uint32_t /*flags*/, std::size_t bytes) noexcept override {
+    if (bytes > SIZE_MAX - sizeof(Block)) {
+      FailWith(8);
+      return 0;
+    }
     auto* header = static_cast<Block*>(std::malloc(sizeof(Block) + bytes));
     if (header == nullptr) {
       FailWith(8);
@@ -412,16 +458,25 @@ public:
       return nullptr;
     }
     ++BlockOf(block)->locks;
-    return BlockOf(block) + 1;
+    return UnitsOf(BlockOf(block));
   }
 
+  // True while the block is still locked; false with no code once it is
+  // unlocked.
   bool GlobalUnlock(Handle block) noexcept override {
-    if (block == 0 || BlockOf(block)->locks == 0) {
+    if (block == 0) {
+      FailWith(posix::ERROR_INVALID_HANDLE);
       return false;
     }
-    return --BlockOf(block)->locks != 0;
+    Block* header = BlockOf(block);
+    if (header->locks == 0) {
+      FailWith(kErrorNotLocked);
+      return false;
+    }
+    return --header->locks != 0;
   }
 
+  // Null once the block is freed, as on Windows.
   Handle GlobalFree(Handle block) noexcept override {
     std::free(BlockOf(block));
     return 0;
