@@ -8,9 +8,14 @@ namespace tavrel {
 
 #if TAVREL_HOST_WINDOWS
 
-// cd "..\NAME": the name goes between quotation marks unchanged.
+// cd "..\NAME": the name goes between quotation marks unchanged. When
+// storage runs out the command is empty, never a lone quotation mark.
 ByteString CdCommandFor(const ByteString& name) noexcept {
-  return Concatenate(Concatenate(Literal("cd \"..\\"), Lend(name)), Literal("\""));
+  ByteString opening = Concatenate(Literal("cd \"..\\"), Lend(name));
+  if (Length(opening) == 0) {
+    return {};
+  }
+  return Concatenate(Lend(opening), Literal("\""));
 }
 
 #else

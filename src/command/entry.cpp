@@ -11,8 +11,9 @@ namespace tavrel {
 
 std::int32_t CommandEntry() noexcept {
   const std::int32_t exit_code = 0;
-  const bool no_arguments = CompareWide(CommandTail(), ToWide(Literal(""))) == Ordering::Equal;
-  if (no_arguments) {
+  // Decided without a copy of the text: a copy that fails for want of
+  // storage would read as no arguments and start a navigation run.
+  if (ArgumentTextIsEmpty()) {
     RunNavigation();
   } else {
     ShowUsage();

@@ -21,7 +21,8 @@ std::int32_t CollectSiblings(ByteStringArray& names, ByteString& listed,
          FromWide(ListFirst(ToWide(Literal("*.*")), SelectOnly | SelectDirectory, &record)));
   while (Length(listed) != 0 && count < MaxSiblings) {
     ++count;
-    Assign(names[count], Lend(listed));
+    // The listed name is a temporary of its own: the element takes it over.
+    Assign(names[count], std::move(listed));
     Assign(listed, FromWide(ListNext(&record)));
   }
   return count;
@@ -50,7 +51,10 @@ void RunNavigation() noexcept {
     ByteString prefix = choice.outcome == SiblingOutcome::Moving
                             ? Literal("Moving to next directory (")
                             : Literal("Looping back to start (");
-    PrintText(Concatenate(Concatenate(std::move(prefix), Lend(name)), Literal(")")));
+    // When storage runs out for the start of the line the whole line is
+    // lost, not all of it but the closing parenthesis.
+    ByteString opening = Concatenate(std::move(prefix), Lend(name));
+    PrintText(Length(opening) == 0 ? ByteString{} : Concatenate(std::move(opening), Literal(")")));
     PrintLineEnd();
     SetClipboardText(ToWide(CdCommandFor(name)));
     ChangeDirectory(ToWide(name));

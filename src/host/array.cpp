@@ -35,6 +35,44 @@ bool Before(const ByteString& x, const ByteString& y, const std::uint8_t* fold) 
   return x.size() < y.size();
 }
 
+// The sort key of a value: its first eight bytes folded, most significant
+// first, missing bytes as 0. Keys that differ order their values as Before
+// does: the first differing byte is a folded difference, or a missing byte
+// against a present one, which is the shorter value coming first. Equal
+// keys leave the answer to Before.
+std::uint64_t KeyOf(const ByteString& value, const std::uint8_t* fold) noexcept {
+  constexpr std::uint32_t kKeyBytes = 8;
+  const std::uint32_t present = std::min(value.size(), kKeyBytes);
+  std::uint64_t key = 0;
+  for (std::uint32_t k = 0; k < kKeyBytes; ++k) {
+    key = (key << 8U) | (k < present ? fold[value[k]] : 0U);
+  }
+  return key;
+}
+
+// The elements to sort and, beside each, its key: exchanged together.
+// The comparisons take the other value with its key.
+struct Keyed {
+  ByteString* elements;
+  std::uint64_t* keys;
+  const std::uint8_t* fold;
+
+  [[nodiscard]] bool ElementBefore(std::int32_t i, std::uint64_t key,
+                                   const ByteString& value) const noexcept {
+    const std::uint64_t own = keys[i];
+    return own != key ? own < key : Before(elements[i], value, fold);
+  }
+  [[nodiscard]] bool ElementAfter(std::int32_t j, std::uint64_t key,
+                                  const ByteString& value) const noexcept {
+    const std::uint64_t own = keys[j];
+    return own != key ? key < own : Before(value, elements[j], fold);
+  }
+  void Exchange(std::int32_t i, std::int32_t j) const noexcept {
+    std::swap(elements[i], elements[j]);
+    std::swap(keys[i], keys[j]);
+  }
+};
+
 struct Range {
   std::int32_t lo;
   std::int32_t hi;
@@ -51,22 +89,24 @@ struct Split {
 // entry. Both scans stop at elements equal to the pivot, and those are
 // exchanged too. Exchanges swap the values' references, not their bytes,
 // so the pivot, lent from the middle element, keeps its bytes throughout.
-Split Partition(ByteString* elements, Range r, const std::uint8_t* fold) noexcept {
-  const ByteString pivot = Lend(elements[r.lo + ((r.hi - r.lo) / 2)]);
+Split Partition(const Keyed& sort, Range r) noexcept {
+  const std::int32_t middle = r.lo + ((r.hi - r.lo) / 2);
+  const ByteString pivot = Lend(sort.elements[middle]);
+  const std::uint64_t pivot_key = sort.keys[middle];
   std::int32_t i = r.lo;
   std::int32_t j = r.hi;
   while (i <= j) {
-    while (i < r.hi && Before(elements[i], pivot, fold)) {
+    while (i < r.hi && sort.ElementBefore(i, pivot_key, pivot)) {
       ++i;
     }
-    while (j > r.lo && Before(pivot, elements[j], fold)) {
+    while (j > r.lo && sort.ElementAfter(j, pivot_key, pivot)) {
       --j;
     }
     if (i > j) {
       break;
     }
     if (i < j) {
-      std::swap(elements[i], elements[j]);
+      sort.Exchange(i, j);
     }
     ++i;
     --j;
@@ -84,14 +124,13 @@ constexpr std::size_t kMaxWaitingRanges = 32;
 // that splits in two holds at least 4, fewer than log2(count) ever wait.
 // The parts are disjoint, so the order in which they are taken does not
 // change the result.
-std::int32_t SortPositions(ByteString* elements, std::int32_t count,
-                           const std::uint8_t* fold) noexcept {
+std::int32_t SortPositions(const Keyed& sort, std::int32_t count) noexcept {
   std::array<Range, kMaxWaitingRanges> waiting{};
   std::size_t held = 0;
   std::size_t deepest = 1;
   Range in_hand{0, count - 1};
   while (true) {
-    const Split split = Partition(elements, in_hand, fold);
+    const Split split = Partition(sort, in_hand);
     const bool below = split.below.NeedsSorting();
     const bool above = split.above.NeedsSorting();
     if (below && above) {
@@ -170,14 +209,21 @@ std::int32_t SortAscendingNesting(ByteStringArray& array, std::int32_t count) no
   if (count == 0) {
     count = static_cast<std::int32_t>(array.count_);
   }
-  auto* fold = static_cast<std::uint8_t*>(ObtainStorage(kFoldTableSize));
-  if (fold == nullptr) {
+  // One block: the keys, then the fold table.
+  const auto key_count = static_cast<std::size_t>(count);
+  void* block = ObtainStorage((key_count * sizeof(std::uint64_t)) + kFoldTableSize);
+  if (block == nullptr) {
     RecordError(7);
     return 0;
   }
+  auto* keys = static_cast<std::uint64_t*>(block);
+  auto* fold = reinterpret_cast<std::uint8_t*>(keys + key_count);
   FillFoldTable(fold);
-  const std::int32_t nesting = SortPositions(array.slots_, count, fold);
-  static_cast<void>(ReleaseStorage(fold));
+  for (std::size_t k = 0; k < key_count; ++k) {
+    keys[k] = KeyOf(array.slots_[k], fold);
+  }
+  const std::int32_t nesting = SortPositions(Keyed{array.slots_, keys, fold}, count);
+  static_cast<void>(ReleaseStorage(block));
   return nesting;
 }
 

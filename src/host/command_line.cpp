@@ -69,4 +69,6 @@ WideString CommandTail() noexcept {
   return CopyWide(tail, count);
 }
 
+bool ArgumentTextIsEmpty() noexcept { return tail == nullptr || tail[0] == 0; }
+
 }  // namespace tavrel

@@ -20,4 +20,8 @@ void FixTailStart() noexcept;
 // exhausted.
 WideString CommandTail() noexcept;
 
+// Whether there is no argument text. Obtains no storage, so exhausted
+// storage cannot pass for an empty argument text.
+bool ArgumentTextIsEmpty() noexcept;
+
 }  // namespace tavrel

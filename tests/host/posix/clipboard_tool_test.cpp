@@ -266,11 +266,17 @@ TEST_F(ClipboardTool, AHungToolIsStoppedAtTheBoundAndCollected) {
   EXPECT_FALSE(SetClipboardText(Wide(u"x")));
   const auto waited = Clock::now() - start;
   EXPECT_GE(waited, milliseconds(posix::kToolTimeoutMs));
-  EXPECT_LT(waited, milliseconds(posix::kToolTimeoutMs + 500));
-  const pid_t tool = std::stoi(FileText(pid_file));
-  // Gone, not even a zombie: the process was waited for.
-  EXPECT_EQ(kill(tool, 0), -1);
-  EXPECT_EQ(errno, ESRCH);
+  // Generous above the bound: the machine may be busy with other tests.
+  EXPECT_LT(waited, milliseconds(posix::kToolTimeoutMs + 2000));
+  // No child is left, not even a zombie: the tool was waited for.
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+  // On a busy machine the tool may be stopped before it wrote its number.
+  const std::string pid_text = FileText(pid_file);
+  if (!pid_text.empty()) {
+    EXPECT_EQ(kill(std::stoi(pid_text), 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+  }
 }
 
 TEST_F(ClipboardTool, WithoutASessionItFailsAtOnceAndSilently) {
@@ -285,7 +291,7 @@ TEST_F(ClipboardTool, WithoutASessionItFailsAtOnceAndSilently) {
   const std::string out = ::testing::internal::GetCapturedStdout();
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_FALSE(placed);
-  EXPECT_LT(waited, milliseconds(50));
+  EXPECT_LT(waited, milliseconds(250));
   EXPECT_EQ(out, "");
   EXPECT_EQ(err, "");
   EXPECT_EQ(ErrorState(), 0);
@@ -414,7 +420,7 @@ TEST_F(ClipboardSession, ADisplayWithoutAServerFailsWithinTheBound) {
   const ScopedEnvironment session{{"WAYLAND_DISPLAY", nullptr}, {"DISPLAY", display.c_str()}};
   const auto start = Clock::now();
   EXPECT_FALSE(SetClipboardText(Wide(u"x")));
-  EXPECT_LT(Clock::now() - start, milliseconds(posix::kToolTimeoutMs + 100));
+  EXPECT_LT(Clock::now() - start, milliseconds(posix::kToolTimeoutMs + 2000));
   EXPECT_EQ(ErrorState(), 0);
 }
 
@@ -454,7 +460,7 @@ TEST_F(ClipboardSession, TheToolHoldsNoneOfTheCommandsStreams) {
   close(ends[0]);
   waitpid(command, nullptr, 0);
   EXPECT_TRUE(ended) << "the output did not end within three seconds";
-  EXPECT_LT(waited, milliseconds(posix::kToolTimeoutMs + 500));
+  EXPECT_LT(waited, milliseconds(posix::kToolTimeoutMs + 2000));
   EXPECT_EQ(output, "placed");
   EXPECT_EQ(ClipboardSettlesOn(xclip, "cd -P '../Beta'"), "cd -P '../Beta'");
 }
