@@ -11,11 +11,7 @@ namespace tavrel {
 // cd "..\NAME": the name goes between quotation marks unchanged. When
 // storage runs out the command is empty, never a lone quotation mark.
 ByteString CdCommandFor(const ByteString& name) noexcept {
-  ByteString opening = Concatenate(Literal("cd \"..\\"), Lend(name));
-  if (Length(opening) == 0) {
-    return {};
-  }
-  return Concatenate(Lend(opening), Literal("\""));
+  return Enclosed(Literal("cd \"..\\"), name, Literal("\""));
 }
 
 #else

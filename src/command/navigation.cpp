@@ -9,6 +9,15 @@
 
 namespace tavrel {
 
+ByteString Enclosed(ByteString prefix, const ByteString& name, ByteString suffix) noexcept {
+  const bool opening_expected = Length(prefix) != 0 || Length(name) != 0;
+  ByteString opening = Concatenate(std::move(prefix), Lend(name));
+  if (opening_expected && Length(opening) == 0) {
+    return {};
+  }
+  return Concatenate(std::move(opening), std::move(suffix));
+}
+
 std::int32_t CollectSiblings(ByteStringArray& names, ByteString& listed,
                              DirEntryInfo& record) noexcept {
   // Without storage for the names there is nothing to store them in: the
@@ -48,13 +57,10 @@ void RunNavigation() noexcept {
     PrintLineEnd();
   } else {
     const ByteString& name = sibling_names[choice.index];
-    ByteString prefix = choice.outcome == SiblingOutcome::Moving
-                            ? Literal("Moving to next directory (")
-                            : Literal("Looping back to start (");
-    // When storage runs out for the start of the line the whole line is
-    // lost, not all of it but the closing parenthesis.
-    ByteString opening = Concatenate(std::move(prefix), Lend(name));
-    PrintText(Length(opening) == 0 ? ByteString{} : Concatenate(std::move(opening), Literal(")")));
+    PrintText(Enclosed(choice.outcome == SiblingOutcome::Moving
+                           ? Literal("Moving to next directory (")
+                           : Literal("Looping back to start ("),
+                       name, Literal(")")));
     PrintLineEnd();
     SetClipboardText(ToWide(CdCommandFor(name)));
     ChangeDirectory(ToWide(name));

@@ -20,6 +20,10 @@ void RunNavigation() noexcept;
 std::int32_t CollectSiblings(ByteStringArray& names, ByteString& listed,
                              DirEntryInfo& record) noexcept;
 
+// prefix, name and suffix joined with Concatenate; empty when storage runs
+// out on the way, never the suffix alone or a part of the text.
+ByteString Enclosed(ByteString prefix, const ByteString& name, ByteString suffix) noexcept;
+
 // The text a user pastes into the shell to follow the move to name.
 ByteString CdCommandFor(const ByteString& name) noexcept;
 
