@@ -110,13 +110,15 @@ const Tool* FindTool(char (&path)[PATH_MAX]) noexcept {
   return nullptr;
 }
 
-// Milliseconds left before the deadline, never negative.
+// Milliseconds left before the deadline, never negative; a part of a
+// millisecond counts as one, so that the wait never ends early.
 int MillisecondsLeft(const timespec& deadline) noexcept {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  const long long left = (static_cast<long long>(deadline.tv_sec) - now.tv_sec) * 1000 +
-                         (deadline.tv_nsec - now.tv_nsec) / 1000000;
-  return left > 0 ? static_cast<int>(left) : 0;
+  const long long nanoseconds =
+      ((static_cast<long long>(deadline.tv_sec) - now.tv_sec) * 1000000000) +
+      (deadline.tv_nsec - now.tv_nsec);
+  return nanoseconds > 0 ? static_cast<int>((nanoseconds + 999999) / 1000000) : 0;
 }
 
 timespec DeadlineAfter(int milliseconds) noexcept {
