@@ -24,6 +24,10 @@ void FillFoldTable(std::uint8_t* fold) noexcept {
 }
 
 bool Before(const ByteString& x, const ByteString& y, const std::uint8_t* fold) noexcept {
+  // The same bytes, as when an element meets the pivot lent from it.
+  if (x.data() == y.data() && x.size() == y.size()) {
+    return false;
+  }
   const std::uint32_t common = std::min(x.size(), y.size());
   for (std::uint32_t k = 0; k < common; ++k) {
     const std::uint8_t folded_x = fold[x[k]];
@@ -152,18 +156,24 @@ std::int32_t SortPositions(const Keyed& sort, std::int32_t count) noexcept {
 
 }  // namespace
 
+void ByteStringArray::ConstructUpTo(std::uint32_t count) const noexcept {
+  std::uninitialized_default_construct(slots_ + constructed_, slots_ + count);
+  constructed_ = count;
+}
+
 ByteStringArray::~ByteStringArray() { static_cast<void>(ReleaseSlots()); }
 
 bool ByteStringArray::ReleaseSlots() noexcept {
   if (slots_ == nullptr) {
     return true;
   }
-  std::destroy_n(slots_, count_);
+  std::destroy_n(slots_, constructed_);
   void* block = slots_;
   slots_ = nullptr;
   lower_ = 0;
   upper_ = 0;
   count_ = 0;
+  constructed_ = 0;
   return ReleaseStorage(block);
 }
 
@@ -186,10 +196,8 @@ void CreateArray(ByteStringArray& array, std::int32_t lower, std::int32_t upper)
     RecordError(7);
     return;
   }
-  // The zero fill already is the empty value; constructing the slots makes
-  // them objects.
+  // The slots become objects as they are first reached (Reach).
   array.slots_ = static_cast<ByteString*>(block);
-  std::uninitialized_default_construct_n(array.slots_, count);
   array.lower_ = lower;
   array.upper_ = upper;
   array.count_ = static_cast<std::uint32_t>(count);
@@ -209,6 +217,7 @@ std::int32_t SortAscendingNesting(ByteStringArray& array, std::int32_t count) no
   if (count == 0) {
     count = static_cast<std::int32_t>(array.count_);
   }
+  array.ConstructUpTo(std::max(array.constructed_, static_cast<std::uint32_t>(count)));
   // One block: the keys, then the fold table.
   const auto key_count = static_cast<std::size_t>(count);
   void* block = ObtainStorage((key_count * sizeof(std::uint64_t)) + kFoldTableSize);

@@ -55,8 +55,8 @@ public:
   [[nodiscard]] std::uint32_t ElementCount() const noexcept { return count_; }
 
   // Unchecked: index within the bounds of an array with storage.
-  ByteString& operator[](std::int32_t index) noexcept { return slots_[Slot(index)]; }
-  const ByteString& operator[](std::int32_t index) const noexcept { return slots_[Slot(index)]; }
+  ByteString& operator[](std::int32_t index) noexcept { return slots_[Reach(index)]; }
+  const ByteString& operator[](std::int32_t index) const noexcept { return slots_[Reach(index)]; }
 
 private:
   friend void CreateArray(ByteStringArray& array, std::int32_t lower, std::int32_t upper) noexcept;
@@ -67,6 +67,19 @@ private:
     return std::int64_t{index} - lower_;
   }
 
+  // The slot of index, its element made an object first if it is not yet
+  // one. The zero fill already is the empty value; slots become objects in
+  // order as they are first reached, so the pages of a large block that a
+  // short listing never reaches are never touched.
+  [[nodiscard]] std::int64_t Reach(std::int32_t index) const noexcept {
+    const std::int64_t slot = Slot(index);
+    if (slot >= constructed_) {
+      ConstructUpTo(static_cast<std::uint32_t>(slot + 1));
+    }
+    return slot;
+  }
+  void ConstructUpTo(std::uint32_t count) const noexcept;
+
   // Releases the elements and the block; false when the block was refused.
   bool ReleaseSlots() noexcept;
 
@@ -74,6 +87,8 @@ private:
   std::int32_t lower_ = 0;
   std::int32_t upper_ = 0;
   std::uint32_t count_ = 0;
+  // The leading slots that are objects: these are destroyed on release.
+  mutable std::uint32_t constructed_ = 0;
 };
 
 }  // namespace tavrel

@@ -94,10 +94,39 @@ void PutUtf8(ByteSink& sink, char32_t code_point) noexcept {
   }
 }
 
+// Text that is ASCII throughout, the common case, is copied unit for unit
+// with the results of the general path: the count, or 0 when out is too
+// small after as much as fits was written.
+template <typename From, typename To>
+std::uint32_t CopyAscii(const From* in, std::uint32_t count, To* out,
+                        std::uint32_t capacity) noexcept {
+  if (out == nullptr) {
+    return count;
+  }
+  const std::uint32_t fits = count < capacity ? count : capacity;
+  for (std::uint32_t i = 0; i < fits; ++i) {
+    out[i] = static_cast<To>(in[i]);
+  }
+  return count <= capacity ? count : 0;
+}
+
+template <typename Unit>
+bool IsAscii(const Unit* in, std::uint32_t count) noexcept {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (in[i] >= 0x80U) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint32_t BytesToUtf16(const std::uint8_t* bytes, std::uint32_t count, char16_t* out,
                            std::uint32_t capacity) noexcept {
+  if (IsAscii(bytes, count)) {
+    return CopyAscii(bytes, count, out, capacity);
+  }
   UnitSink sink(out, capacity);
   std::uint32_t i = 0;
   while (i < count) {
@@ -122,6 +151,9 @@ std::uint32_t BytesToUtf16(const std::uint8_t* bytes, std::uint32_t count, char1
 
 std::uint32_t Utf16ToBytes(const char16_t* units, std::uint32_t count, std::uint8_t* out,
                            std::uint32_t capacity) noexcept {
+  if (IsAscii(units, count)) {
+    return CopyAscii(units, count, out, capacity);
+  }
   ByteSink sink(out, capacity);
   for (std::uint32_t i = 0; i < count; ++i) {
     const char16_t unit = units[i];

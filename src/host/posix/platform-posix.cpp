@@ -119,13 +119,12 @@ bool Describe(const Search& search, const dirent& entry, DirEntryInfo* data) noe
   const auto* name = reinterpret_cast<const std::uint8_t*>(entry.d_name);
   const auto length = static_cast<std::uint32_t>(std::strlen(entry.d_name));
   constexpr std::uint32_t kNameUnits = sizeof data->cFileName / sizeof data->cFileName[0];
-  const std::uint32_t units = posix::BytesToUtf16(name, length, nullptr, 0);
-  if (units >= kNameUnits) {
+  std::memset(data, 0, sizeof *data);
+  // The name with room for its terminator, or 0 when it does not fit.
+  if (posix::BytesToUtf16(name, length, data->cFileName, kNameUnits - 1) == 0) {
     return false;
   }
-  std::memset(data, 0, sizeof *data);
   data->dwFileAttributes = AttributesOf(dirfd(search.stream), entry);
-  posix::BytesToUtf16(name, length, data->cFileName, units);
   return true;
 }
 

@@ -74,6 +74,12 @@ TEST(AnsiCodePage, ReportsAnOutputThatIsTooSmall) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>("abc");
   EXPECT_EQ(BytesToUtf16(bytes, 3, out, 2), 0U);
   EXPECT_EQ(BytesToUtf16(bytes, 3, nullptr, 0), 3U);
+  std::uint8_t narrow[2];
+  EXPECT_EQ(Utf16ToBytes(u"abc", 3, narrow, 2), 0U);
+  EXPECT_EQ(Utf16ToBytes(u"abc", 3, nullptr, 0), 3U);
+  // Past the ASCII a name takes the general path, also when it begins as ASCII.
+  EXPECT_EQ(BytesToUtf16(reinterpret_cast<const std::uint8_t*>("ab\xC3\xA9"), 4, out, 2), 0U);
+  EXPECT_EQ(Utf16ToBytes(u"ab\u00E9", 3, narrow, 2), 0U);
 }
 
 }  // namespace
