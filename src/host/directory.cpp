@@ -109,17 +109,21 @@ bool FetchNext(DirEntryInfo& entry) noexcept {
 }
 
 // Skips the entries that the selection does not admit, starting with the
-// one at hand, and returns the first admitted name.
+// one at hand, and returns the first admitted name. The entry is the
+// caller's record itself when there is one (entries are read straight into
+// it), or a record of the listing's own.
 WideString AdmitFrom(DirEntryInfo& entry, DirEntryInfo* record) noexcept {
   while (!Admits(listing.selection, entry)) {
     if (!FetchNext(entry)) {
       return EndListing(record);
     }
   }
-  if (record != nullptr) {
-    std::memcpy(record, &entry, sizeof entry);
-  }
   return CopyWide(entry.cFileName, TextLength(entry.cFileName, kNameUnits));
+}
+
+// The record entries are read into: the caller's, or else own.
+DirEntryInfo& EntryRecord(DirEntryInfo* record, DirEntryInfo& own) noexcept {
+  return record != nullptr ? *record : own;
 }
 
 // One read of the current directory into a buffer of size units: the text,
@@ -199,7 +203,8 @@ WideString ListFirst(const WideString& pattern, std::uint32_t selection,
   CloseSearch();
   listing.selection = NormalisedSelection(selection);
 
-  DirEntryInfo entry{};
+  DirEntryInfo own{};
+  DirEntryInfo& entry = EntryRecord(record, own);
   const auto first =
       GuardedCall([&buffer, &entry] { return System().FindFirstFileW(buffer, &entry); });
   if (first.result == INVALID_HANDLE_VALUE) {
@@ -213,11 +218,14 @@ WideString ListFirst(const WideString& pattern, std::uint32_t selection,
 }
 
 WideString ListNext(DirEntryInfo* record) noexcept {
-  DirEntryInfo entry{};
-  if (listing.search == INVALID_HANDLE_VALUE || !FetchNext(entry)) {
+  if (listing.search == INVALID_HANDLE_VALUE) {
     return EndListing(record);
   }
-  return AdmitFrom(entry, record);
+  if (record == nullptr) {
+    DirEntryInfo own{};
+    return FetchNext(own) ? AdmitFrom(own, nullptr) : EndListing(nullptr);
+  }
+  return FetchNext(*record) ? AdmitFrom(*record, record) : EndListing(record);
 }
 
 void CloseOpenListing() noexcept {
