@@ -72,7 +72,7 @@ struct Keyed {
     return own != key ? key < own : Before(value, elements[j], fold);
   }
   void Exchange(std::int32_t i, std::int32_t j) const noexcept {
-    std::swap(elements[i], elements[j]);
+    swap(elements[i], elements[j]);
     std::swap(keys[i], keys[j]);
   }
 };

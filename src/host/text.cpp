@@ -9,11 +9,8 @@
 namespace tavrel {
 
 template <typename Unit>
-void CountedText<Unit>::Release() noexcept {
-  if (owned_) {
-    ReleaseStorage(units_);
-  }
-  Forget();
+void CountedText<Unit>::ReleaseBlock() noexcept {
+  ReleaseStorage(units_);
 }
 
 template class CountedText<std::uint8_t>;

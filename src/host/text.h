@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace tavrel {
 
@@ -38,6 +39,13 @@ public:
   }
 
   ~CountedText() { Release(); }
+
+  // Exchanges what two values hold; no storage changes hands.
+  friend void swap(CountedText& a, CountedText& b) noexcept {
+    std::swap(a.units_, b.units_);
+    std::swap(a.length_, b.length_);
+    std::swap(a.owned_, b.owned_);
+  }
 
   // Takes over a block from ObtainStorage holding length units.
   static CountedText Adopt(Unit* block, std::uint32_t length) noexcept {
@@ -68,7 +76,15 @@ private:
     owned_ = false;
   }
 
-  void Release() noexcept;
+  // Gives back an owned block; an empty or borrowed value has none, and
+  // only forgets what it held.
+  void Release() noexcept {
+    if (owned_) {
+      ReleaseBlock();
+    }
+    Forget();
+  }
+  void ReleaseBlock() noexcept;
 
   Unit* units_ = nullptr;
   std::uint32_t length_ = 0;
