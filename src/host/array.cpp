@@ -156,11 +156,6 @@ std::int32_t SortPositions(const Keyed& sort, std::int32_t count) noexcept {
 
 }  // namespace
 
-void ByteStringArray::ConstructUpTo(std::uint32_t count) const noexcept {
-  std::uninitialized_default_construct(slots_ + constructed_, slots_ + count);
-  constructed_ = count;
-}
-
 ByteStringArray::~ByteStringArray() { static_cast<void>(ReleaseSlots()); }
 
 bool ByteStringArray::ReleaseSlots() noexcept {
@@ -217,7 +212,7 @@ std::int32_t SortAscendingNesting(ByteStringArray& array, std::int32_t count) no
   if (count == 0) {
     count = static_cast<std::int32_t>(array.count_);
   }
-  array.ConstructUpTo(std::max(array.constructed_, static_cast<std::uint32_t>(count)));
+  array.ConstructUpTo(static_cast<std::uint32_t>(count));
   // One block: the keys, then the fold table.
   const auto key_count = static_cast<std::size_t>(count);
   void* block = ObtainStorage((key_count * sizeof(std::uint64_t)) + kFoldTableSize);

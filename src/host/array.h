@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/text.h"
 
@@ -73,12 +74,16 @@ private:
   // short listing never reaches are never touched.
   [[nodiscard]] std::int64_t Reach(std::int32_t index) const noexcept {
     const std::int64_t slot = Slot(index);
-    if (slot >= constructed_) {
-      ConstructUpTo(static_cast<std::uint32_t>(slot + 1));
-    }
+    ConstructUpTo(static_cast<std::uint32_t>(slot + 1));
     return slot;
   }
-  void ConstructUpTo(std::uint32_t count) const noexcept;
+  // Makes the first count slots objects, those that are not yet.
+  void ConstructUpTo(std::uint32_t count) const noexcept {
+    if (count > constructed_) {
+      std::uninitialized_default_construct(slots_ + constructed_, slots_ + count);
+      constructed_ = count;
+    }
+  }
 
   // Releases the elements and the block; false when the block was refused.
   bool ReleaseSlots() noexcept;

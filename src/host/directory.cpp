@@ -92,12 +92,10 @@ void CloseSearch() noexcept {
 
 // The end of a listing, also when it failed: no search, no selection, a
 // zeroed record and the empty name.
-WideString EndListing(DirEntryInfo* record) noexcept {
+WideString EndListing(DirEntryInfo& record) noexcept {
   listing.selection = 0;
   CloseSearch();
-  if (record != nullptr) {
-    std::memset(record, 0, sizeof *record);
-  }
+  std::memset(&record, 0, sizeof record);
   return {};
 }
 
@@ -109,21 +107,51 @@ bool FetchNext(DirEntryInfo& entry) noexcept {
 }
 
 // Skips the entries that the selection does not admit, starting with the
-// one at hand, and returns the first admitted name. The entry is the
-// caller's record itself when there is one (entries are read straight into
-// it), or a record of the listing's own.
-WideString AdmitFrom(DirEntryInfo& entry, DirEntryInfo* record) noexcept {
-  while (!Admits(listing.selection, entry)) {
-    if (!FetchNext(entry)) {
+// one in the record, and returns the first admitted name.
+WideString AdmitFrom(DirEntryInfo& record) noexcept {
+  while (!Admits(listing.selection, record)) {
+    if (!FetchNext(record)) {
       return EndListing(record);
     }
   }
-  return CopyWide(entry.cFileName, TextLength(entry.cFileName, kNameUnits));
+  return CopyWide(record.cFileName, TextLength(record.cFileName, kNameUnits));
 }
 
-// The record entries are read into: the caller's, or else own.
-DirEntryInfo& EntryRecord(DirEntryInfo* record, DirEntryInfo& own) noexcept {
-  return record != nullptr ? *record : own;
+// The next admitted entry of the open listing, read into record.
+WideString ContinueListing(DirEntryInfo& record) noexcept {
+  if (listing.search == INVALID_HANDLE_VALUE || !FetchNext(record)) {
+    return EndListing(record);
+  }
+  return AdmitFrom(record);
+}
+
+// A new listing of pattern, its first admitted entry read into record.
+WideString StartListing(const WideString& pattern, std::uint32_t selection,
+                        DirEntryInfo& record) noexcept {
+  if (pattern.empty()) {
+    return ContinueListing(record);
+  }
+  constexpr char16_t kEveryName[] = u"*.*";
+  char16_t buffer[kPatternUnits + std::size(kEveryName)];
+  const std::uint32_t length = pattern.size() < kPatternUnits ? pattern.size() : kPatternUnits;
+  std::memcpy(buffer, pattern.data(), std::size_t{length} * sizeof(char16_t));
+  buffer[length] = 0;
+  if (EndsAFolder(buffer[length - 1])) {
+    std::memcpy(&buffer[length], kEveryName, sizeof kEveryName);
+  }
+  CloseSearch();
+  listing.selection = NormalisedSelection(selection);
+
+  const auto first =
+      GuardedCall([&buffer, &record] { return System().FindFirstFileW(buffer, &record); });
+  if (first.result == INVALID_HANDLE_VALUE) {
+    return EndListing(record);
+  }
+  listing.search = first.result;
+  if (first.Failed()) {
+    return EndListing(record);
+  }
+  return AdmitFrom(record);
 }
 
 // One read of the current directory into a buffer of size units: the text,
@@ -189,43 +217,19 @@ void ChangeDirectory(const WideString& path) noexcept {
 
 WideString ListFirst(const WideString& pattern, std::uint32_t selection,
                      DirEntryInfo* record) noexcept {
-  if (pattern.empty()) {
-    return ListNext(record);
+  if (record != nullptr) {
+    return StartListing(pattern, selection, *record);
   }
-  constexpr char16_t kEveryName[] = u"*.*";
-  char16_t buffer[kPatternUnits + std::size(kEveryName)];
-  const std::uint32_t length = pattern.size() < kPatternUnits ? pattern.size() : kPatternUnits;
-  std::memcpy(buffer, pattern.data(), std::size_t{length} * sizeof(char16_t));
-  buffer[length] = 0;
-  if (EndsAFolder(buffer[length - 1])) {
-    std::memcpy(&buffer[length], kEveryName, sizeof kEveryName);
-  }
-  CloseSearch();
-  listing.selection = NormalisedSelection(selection);
-
   DirEntryInfo own{};
-  DirEntryInfo& entry = EntryRecord(record, own);
-  const auto first =
-      GuardedCall([&buffer, &entry] { return System().FindFirstFileW(buffer, &entry); });
-  if (first.result == INVALID_HANDLE_VALUE) {
-    return EndListing(record);
-  }
-  listing.search = first.result;
-  if (first.Failed()) {
-    return EndListing(record);
-  }
-  return AdmitFrom(entry, record);
+  return StartListing(pattern, selection, own);
 }
 
 WideString ListNext(DirEntryInfo* record) noexcept {
-  if (listing.search == INVALID_HANDLE_VALUE) {
-    return EndListing(record);
+  if (record != nullptr) {
+    return ContinueListing(*record);
   }
-  if (record == nullptr) {
-    DirEntryInfo own{};
-    return FetchNext(own) ? AdmitFrom(own, nullptr) : EndListing(nullptr);
-  }
-  return FetchNext(*record) ? AdmitFrom(*record, record) : EndListing(record);
+  DirEntryInfo own{};
+  return ContinueListing(own);
 }
 
 void CloseOpenListing() noexcept {
