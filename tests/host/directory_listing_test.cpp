@@ -12,12 +12,15 @@
 
 #include "host/directory.h"
 #include "host/failure.h"
+#include "support/find_records.h"
 #include "support/forwarding_platform.h"
 #include "support/text_helpers.h"
 
 namespace tavrel {
 namespace {
 
+using testing::Garbage;
+using testing::IsZero;
 using testing::Str;
 using testing::Wide;
 
@@ -112,17 +115,6 @@ const std::vector<ScriptedEntry> kMixedFolder = {
     {u"systemdir", 0x14}, {u"hiddenfile", 0x02}, {u"systemfile", 0x04},  {u"...", 0x10},
     {u"..x", 0x10},       {u".x", 0x10},         {u"compressed", 0x810},
 };
-
-bool IsZero(const DirEntryInfo& record) {
-  const DirEntryInfo zero{};
-  return std::memcmp(&record, &zero, sizeof record) == 0;
-}
-
-DirEntryInfo Garbage() {
-  DirEntryInfo record;
-  std::memset(&record, 0xAB, sizeof record);
-  return record;
-}
 
 class ListingTest : public ::testing::Test {
 protected:

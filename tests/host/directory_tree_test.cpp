@@ -1,13 +1,13 @@
 // Listings of real folders through the build's own platform layer.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <string>
 
 #include "host/directory.h"
 #include "host/directory_tree.h"
 #include "host/failure.h"
+#include "support/find_records.h"
 #include "support/text_helpers.h"
 
 #if TAVREL_HOST_WINDOWS
@@ -18,6 +18,8 @@ namespace tavrel {
 namespace {
 
 using testing::DirectoryTest;
+using testing::Garbage;
+using testing::IsZero;
 using testing::kSeparator;
 using testing::ListAll;
 using testing::Str;
@@ -26,17 +28,6 @@ using testing::Wide;
 using testing::WidePath;
 using Names = std::set<std::u16string>;
 namespace fs = std::filesystem;
-
-bool IsZero(const DirEntryInfo& record) {
-  const DirEntryInfo zero{};
-  return std::memcmp(&record, &zero, sizeof record) == 0;
-}
-
-DirEntryInfo Garbage() {
-  DirEntryInfo record;
-  std::memset(&record, 0xAB, sizeof record);
-  return record;
-}
 
 #if TAVREL_HOST_WINDOWS
 // Sets the hidden, system or read-only attribute of an entry; Wine keeps
