@@ -335,6 +335,18 @@ protected:
     }
   }
 
+  // Makes call n of the platform's run fail as fault says, with code, and
+  // describes that for a trace.
+  [[nodiscard]] std::string Inject(ScriptedPlatform& platform, std::size_t n, CallFault fault,
+                                   std::uint32_t code) const {
+    platform.fault_call = n;
+    platform.fault = fault;
+    platform.fault_code = code;
+    return "call " + std::to_string(n) + " " + counting_.calls[n - 1] +
+           (fault == CallFault::Fails ? " fails" : " succeeds") + " with code " +
+           std::to_string(code);
+  }
+
   ScriptedPlatform counting_;
   Outcome undisturbed_;
 };
@@ -358,13 +370,8 @@ TEST_F(CallSweep, EveryCallFailingWithEveryCodeGivesItsStatedOutcome) {
   for (std::size_t n = 1; n <= counting_.calls.size(); ++n) {
     for (const CallFault fault : kFaults) {
       for (const std::uint32_t code : kCodes) {
-        SCOPED_TRACE("call " + std::to_string(n) + " " + counting_.calls[n - 1] +
-                     (fault == CallFault::Fails ? " fails" : " succeeds") + " with code " +
-                     std::to_string(code));
         ScriptedPlatform platform;
-        platform.fault_call = n;
-        platform.fault = fault;
-        platform.fault_code = code;
+        SCOPED_TRACE(Inject(platform, n, fault, code));
         const Outcome outcome = Run(platform);
         ExpectFor(outcome, n, fault, code);
       }
@@ -380,13 +387,8 @@ TEST_F(CallSweep, FatalCodesEndTheProcessOnlyWhereTheFailureIsRecorded) {
     const std::string& call = counting_.calls[n - 1];
     for (const CallFault fault : kFaults) {
       for (const std::uint32_t code : kFatalCodes) {
-        SCOPED_TRACE("call " + std::to_string(n) + " " + call +
-                     (fault == CallFault::Fails ? " fails" : " succeeds") + " with code " +
-                     std::to_string(code));
         ScriptedPlatform platform;
-        platform.fault_call = n;
-        platform.fault = fault;
-        platform.fault_code = code;
+        SCOPED_TRACE(Inject(platform, n, fault, code));
         if (IsRecorded(call)) {
           EXPECT_EXIT(RunCommand(platform), ::testing::ExitedWithCode(255), "");
           fs::current_path(start_);
