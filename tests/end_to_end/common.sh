@@ -3,13 +3,10 @@
 #   HOST RUNNER PROGRAM are the scripts' three arguments: posix or windows,
 #   the command that runs a program of that build ("" for none, or Wine's
 #   wrapper with its prefix), and the built tavrel.
-set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 host=$1
 runner=$2
 program=$3
-failures=0
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # run ARGUMENT... : runs tavrel with standard output into $work/out; sets
 # $status.
@@ -17,17 +14,4 @@ run() {
   # shellcheck disable=SC2086 # the runner is a command with arguments
   $runner "$program" "$@" >"$work/out" </dev/null
   status=$?
-}
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-finish() {
-  if [ "$failures" -ne 0 ]; then
-    echo "$failures failed" >&2
-    exit 1
-  fi
-  echo "all passed"
 }

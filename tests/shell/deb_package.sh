@@ -4,37 +4,14 @@
 # /usr is left alone), and the tavrel and shell function in it walk three
 # siblings:
 #   deb_package.sh CPACK BUILD_DIR
-set -u
+. "$(dirname "$0")/../support/checks.sh"
 cpack=$1
 build=$2
 here=$(cd "$(dirname "$0")" && pwd -P)
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+require dpkg-deb dpkg
 
-for tool in dpkg-deb dpkg; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "FAIL: $tool is not installed" >&2
-    exit 1
-  fi
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
-  cat "$work/cpack.log" >&2
-  echo "FAIL: cpack could not build the package" >&2
-  exit 1
-fi
-debs=("$work"/out/*.deb)
-if [ "${#debs[@]}" -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-  echo "FAIL: wanted one .deb, found: ${debs[*]}" >&2
-  exit 1
-fi
-deb=${debs[0]}
+build_package "$cpack" "$build" DEB deb
+deb=$package
 
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = tavrel ] || fail "package name $(field Package)"
@@ -77,8 +54,4 @@ if [ -x "$work/root/usr/bin/tavrel" ]; then
     fail "the packaged tavrel and shell function do not walk three siblings"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "all passed"
+finish

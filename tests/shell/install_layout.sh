@@ -3,18 +3,10 @@
 # prefix inside DESTDIR puts each file in its place and nothing outside
 # it, and the installed tavrel and shell function walk three siblings:
 #   install_layout.sh CMAKE BUILD_DIR
-set -u
+. "$(dirname "$0")/../support/checks.sh"
 cmake=$1
 build=$2
 here=$(cd "$(dirname "$0")" && pwd -P)
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 prefix=/opt/tavrel-test
 
 if ! DESTDIR=$work/stage "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
@@ -36,8 +28,4 @@ if [ -x "$root/bin/tavrel" ]; then
     fail "the installed tavrel and shell function do not walk three siblings"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "all passed"
+finish

@@ -2,23 +2,9 @@
 # The manual page formats without a single warning and documents what the
 # command prints:
 #   man_page.sh PAGE
-set -u
+. "$(dirname "$0")/../support/checks.sh"
 page=$1
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-for tool in groff man; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "FAIL: $tool is not installed" >&2
-    exit 1
-  fi
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+require groff man
 
 # All of groff's warnings, then man's own run of the page.
 groff -ww -man -z "$page" 2>"$work/groff.err" || fail "groff exited with $?"
@@ -38,8 +24,4 @@ done
 long=$(awk 'length > 80' "$work/page")
 [ -z "$long" ] || fail "lines wider than 80 columns: $long"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "all passed"
+finish
