@@ -14,6 +14,7 @@
 #include "host/directory.h"
 #include "host/failure.h"
 #include "support/scripted_platform.h"
+#include "support/three_siblings.h"
 
 namespace tavrel {
 namespace {
@@ -51,25 +52,9 @@ struct Outcome {
   std::uint8_t error = 0;
 };
 
-// A tree Alpha, Beta, Gamma; every run starts in Beta.
-class FaultSweep : public ::testing::Test {
+// Every run starts in Beta.
+class FaultSweep : public testing::ThreeSiblings {
 protected:
-  void SetUp() override {
-    start_ = fs::current_path();
-    root_ = fs::temp_directory_path() /
-            (std::string("tavrel-sweep-") +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
-      fs::create_directories(root_ / name);
-    }
-    root_ = fs::canonical(root_);
-  }
-  void TearDown() override {
-    fs::current_path(start_);
-    fs::remove_all(root_);
-  }
-
   // The process's steps from the console set-up to the closing of the
   // listing, with the platform in place.
   void RunCommand(ScriptedPlatform& platform) {
@@ -107,9 +92,6 @@ protected:
     EXPECT_FALSE(outcome.clipboard_set);
     EXPECT_EQ(outcome.directory, directory);
   }
-
-  fs::path start_;
-  fs::path root_;
 };
 
 // ---- Storage requests failing in turn -------------------------------------

@@ -9,6 +9,7 @@
 #include "host/failure.h"
 #include "support/forwarding_platform.h"
 #include "support/text_helpers.h"
+#include "support/three_siblings.h"
 
 namespace tavrel {
 namespace {
@@ -50,23 +51,8 @@ public:
   bool refuse_zeroed_storage = false;
 };
 
-class NavigationRun : public ::testing::Test {
+class NavigationRun : public testing::ThreeSiblings {
 protected:
-  void SetUp() override {
-    ResetErrorState();
-    start_ = fs::current_path();
-    root_ = fs::temp_directory_path() /
-            (std::string("tavrel-run-") +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
-      fs::create_directories(root_ / name);
-    }
-  }
-  void TearDown() override {
-    fs::current_path(start_);
-    fs::remove_all(root_);
-  }
   std::string RunIn(const char* sibling) {
     fs::current_path(root_ / sibling);
     const PlatformOverride use(platform);
@@ -76,8 +62,6 @@ protected:
   static fs::path Physical(const fs::path& path) { return fs::canonical(path); }
 
   RunRecordingPlatform platform;
-  fs::path start_;
-  fs::path root_;
 };
 
 #if TAVREL_HOST_WINDOWS
